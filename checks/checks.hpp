@@ -1,0 +1,21 @@
+// The check program's sample application and checks.
+#pragma once
+
+#include <zor/package/model.hpp>
+
+namespace zor::tests {
+
+// The default application with one tile image: physical tile 0 holding one
+// 8-byte segment at 0x4c000 of which the first four bytes (01 02 03 04) are
+// stored. A valid application; each rejection check adds one fault to it.
+Application sample();
+
+// One check: its registered name, its body, and where it is defined.
+struct Check {
+  const char* name;
+  void (*body)();
+  const char* file;
+  int line;
+};
+
+}  // namespace zor::tests
