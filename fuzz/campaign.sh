@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Fuzzing campaigns with AFL++ on the replay programs of fuzz/.
+#
+#   fuzz/campaign.sh run TARGET SECONDS   build with instrumentation, ASan and
+#                                         UBSan, then fuzz TARGET for SECONDS
+#   fuzz/campaign.sh minimize TARGET      replace the committed corpus of
+#                                         TARGET by a minimal set covering the
+#                                         same paths as it and the campaign
+#
+# Everything a campaign produces stays under build/afl. The fuzzer's GCC
+# plugin does not load into this compiler, so the classic instrumentation of
+# afl-g++ is used: no persistent mode, one fork per input, the input on
+# standard input.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build/afl"
+
+usage() {
+  echo "usage: $0 run TARGET SECONDS | minimize TARGET" >&2
+  exit 2
+}
+
+[ $# -ge 2 ] || usage
+action=$1
+target=$2
+program="$build/fuzz/fuzz_$target"
+campaign="$build/campaigns/$target"
+corpus="$root/fuzz/corpus/$target"
+[ -d "$corpus" ] || { echo "$0: no corpus for target $target" >&2; exit 2; }
+
+export AFL_SKIP_CPUFREQ=1 AFL_I_DONT_CARE_ABOUT_MISSING_CRASHES=1 AFL_NO_UI=1
+export ASAN_OPTIONS=abort_on_error=1:symbolize=0:detect_leaks=0:allocator_may_return_null=0
+export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:symbolize=0
+
+build_program() {
+  "$root/scripts/install-deps" --fuzz
+  CC=afl-gcc CXX=afl-g++ cmake -S "$root" -B "$build" -G Ninja \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOR_SANITIZE=ON -DZOR_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build" --target "fuzz_$target"
+}
+
+stat() {
+  sed -n "s/^$1 *: //p" "$campaign/default/fuzzer_stats"
+}
+
+case $action in
+  run)
+    [ $# -eq 3 ] || usage
+    seconds=$3
+    build_program
+    # The seeds are the committed corpus and the regression inputs.
+    seeds="$build/seeds/$target"
+    rm -rf "$seeds"
+    mkdir -p "$seeds" "$campaign"
+    find "$corpus" "$root/fuzz/regressions/$target" -maxdepth 1 -type f ! -name '.*' \
+      -exec cp -t "$seeds" {} +
+    dictionary=()
+    if [ -f "$root/fuzz/$target.dict" ]; then
+      dictionary=(-x "$root/fuzz/$target.dict")
+    fi
+    AFL_AUTORESUME=1 afl-fuzz -i "$seeds" -o "$campaign" -m none -V "$seconds" "${dictionary[@]}" \
+      -- "$program"
+    echo "campaign of $target: $(stat execs_done) executions, corpus $(stat corpus_count)," \
+      "$(stat saved_crashes) crashes, $(stat saved_hangs) hangs"
+    echo "findings: $campaign/default/crashes and $campaign/default/hangs"
+    ;;
+  minimize)
+    [ -x "$program" ] || { echo "$0: run a campaign of $target first" >&2; exit 2; }
+    pool="$build/minimize/$target/pool"
+    kept="$build/minimize/$target/kept"
+    rm -rf "$pool" "$kept"
+    mkdir -p "$pool"
+    cp -t "$pool" "$corpus"/* "$campaign"/default/queue/id:*
+    afl-cmin -i "$pool" -o "$kept" -m none -- "$program" >/dev/null
+    # Generated seeds stay so that the corpus can always be regenerated;
+    # kept inputs are named by their contents.
+    find "$corpus" -maxdepth 1 -type f ! -name 'seed-*' -delete
+    seeds=$(sha1sum "$corpus"/seed-* 2>/dev/null | cut -c1-40 || true)
+    for file in "$kept"/*; do
+      hash=$(sha1sum "$file" | cut -c1-40)
+      grep -q "$hash" <<<"$seeds" || cp "$file" "$corpus/${hash:0:16}"
+    done
+    echo "corpus of $target: $(find "$corpus" -type f | wc -l) files"
+    ;;
+  *)
+    usage
+    ;;
+esac
