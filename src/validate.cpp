@@ -5,6 +5,7 @@
 #include <zor/package/validate.hpp>
 
 #include <algorithm>
+#include <compare>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
