@@ -18,4 +18,6 @@ struct Check {
   int line;
 };
 
+extern const Check randomized_profile_reports_use_adjacent_start_samples;
+
 }  // namespace zor::tests

@@ -19,7 +19,9 @@ class CheckTest : public testing::Test {
 // Ordered by name, the order in which the runner lists them. Each check is
 // defined beside its body; only addresses are taken here, so the table does
 // not depend on the order in which other files are initialised.
-const std::array<const zor::tests::Check*, 0> checks{};
+const std::array<const zor::tests::Check*, 1> checks{
+    &zor::tests::randomized_profile_reports_use_adjacent_start_samples,
+};
 
 }  // namespace
 
