@@ -96,8 +96,9 @@ std::vector<CycleSample> pair_adjacent_counters(const std::vector<ProfileStep>& 
 std::uint64_t binding_size(const Binding& binding) noexcept {
   std::uint64_t size = 0;
   for (const RegionSlice& slice : binding.slices) {
-    size =
-        std::max(size, checked_add(slice.file_offset, slice.size).value_or(std::numeric_limits<std::uint64_t>::max()));
+    const std::uint64_t end =
+        checked_add(slice.file_offset, slice.size).value_or(std::numeric_limits<std::uint64_t>::max());
+    size = std::max(size, end);
   }
   return size;
 }

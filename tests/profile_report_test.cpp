@@ -77,27 +77,28 @@ TileProfile profile(std::uint32_t tile, std::vector<std::uint32_t> counters) {
   return result;
 }
 
-Application application(std::vector<Binding> outputs, std::vector<TileProfilePlan> plans) {
-  Application result;
-  result.outputs = std::move(outputs);
-  result.profile_tiles = std::move(plans);
-  return result;
-}
+// An application's profile outputs and plans, and the output buffer of a run.
+struct Run {
+  std::vector<Binding> outputs;
+  std::vector<TileProfilePlan> plans;
+  Bytes buffer;
+};
 
-// The runtime gives no alignment guarantee, so every case reads its buffer
-// from an odd address; the sanitizer build reports any misaligned load, and
-// any read past the buffer's last byte.
-Result<ProfileReport> derive(const Application& app, const Bytes& buffer, std::uint64_t clock_hz) {
-  Bytes storage(buffer.size() + 1);
-  std::ranges::copy(buffer, storage.begin() + 1);
-  return app.profile_report(std::span<const std::uint8_t>(storage).subspan(1), clock_hz);
+// The runtime gives no alignment guarantee, so every run is read from an odd
+// address; the sanitizer build reports any misaligned load, and any read past
+// the buffer's last byte.
+Result<ProfileReport> derive(const Run& run, std::uint64_t clock_hz) {
+  Application application;
+  application.outputs = run.outputs;
+  application.profile_tiles = run.plans;
+  Bytes storage(run.buffer.size() + 1);
+  std::ranges::copy(run.buffer, storage.begin() + 1);
+  return application.profile_report(std::span<const std::uint8_t>(storage).subspan(1), clock_hz);
 }
 
 struct DeriveCase {
   std::string name;
-  std::vector<Binding> outputs;
-  std::vector<TileProfilePlan> plans;
-  Bytes buffer;
+  Run run;
   std::uint64_t clock_hz;
   std::vector<TileProfile> expected;
 };
@@ -105,52 +106,42 @@ struct DeriveCase {
 TEST(ProfileReport, PairsAdjacentCountersOfEachPlannedTile) {
   const std::vector<DeriveCase> cases{
       {"profile binding after another output",
-       {output("data", {slice(0, 0, 16)}), cycles({slice(3, 0, 12)})},
-       {plan(3, 2)},
-       filler(16, words({100, 250, 400})),
+       {{output("data", {slice(0, 0, 16)}), cycles({slice(3, 0, 12)})},
+        {plan(3, 2)},
+        filler(16, words({100, 250, 400}))},
        1500000000,
        {profile(3, {100, 250, 400})}},
       {"profile binding first, bytes after it ignored",
-       {cycles({slice(3, 0, 12)}), output("data", {slice(0, 0, 16)})},
-       {plan(3, 2)},
-       words({100, 250, 400}, 20),
+       {{cycles({slice(3, 0, 12)}), output("data", {slice(0, 0, 16)})}, {plan(3, 2)}, words({100, 250, 400}, 20)},
        1500000000,
        {profile(3, {100, 250, 400})}},
       {"tiles in plan order, slices in any order, unplanned slices ignored",
-       {cycles({slice(9, 0, 4), slice(1, 12, 8), slice(4, 4, 8)})},
-       {plan(4, 1), plan(1, 1)},
-       words({0, 10, 20, 30, 40}),
+       {{cycles({slice(9, 0, 4), slice(1, 12, 8), slice(4, 4, 8)})},
+        {plan(4, 1), plan(1, 1)},
+        words({0, 10, 20, 30, 40})},
        1,
        {profile(4, {10, 20}), profile(1, {30, 40})}},
       {"a plan without steps yields no samples",
-       {cycles({slice(2, 0, 4)})},
-       {plan(2, 0)},
-       words({7}),
+       {{cycles({slice(2, 0, 4)})}, {plan(2, 0)}, words({7})},
        0,
        {profile(2, {7})}},
-      {"no plans", {cycles({})}, {}, {}, 0, {}},
+      {"no plans", {{cycles({})}, {}, {}}, 0, {}},
       {"the last slice of a tile wins",
-       {cycles({slice(5, 0, 4), slice(5, 4, 8)})},
-       {plan(5, 1)},
-       words({1, 2, 3}),
+       {{cycles({slice(5, 0, 4), slice(5, 4, 8)})}, {plan(5, 1)}, words({1, 2, 3})},
        1,
        {profile(5, {2, 3})}},
       {"only the first profile binding counts",
-       {cycles({slice(0, 0, 8)}), cycles({slice(0, 8, 8)})},
-       {plan(0, 1)},
-       words({1, 2, 3, 4}),
+       {{cycles({slice(0, 0, 8)}), cycles({slice(0, 8, 8)})}, {plan(0, 1)}, words({1, 2, 3, 4})},
        1,
        {profile(0, {1, 2})}},
       {"counters are little-endian and kept as stored when they wrap",
-       {cycles({slice(0, 0, 12)})},
-       {plan(0, 2)},
-       words({0xfffffff0, 0x01020304, 0x00000005}),
+       {{cycles({slice(0, 0, 12)})}, {plan(0, 2)}, words({0xfffffff0, 0x01020304, 0x00000005})},
        1,
        {profile(0, {0xfffffff0, 0x01020304, 5})}},
   };
   for (const DeriveCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const auto report = derive(application(c.outputs, c.plans), c.buffer, c.clock_hz);
+    const auto report = derive(c.run, c.clock_hz);
     ASSERT_TRUE(report.has_value()) << report.error();
     EXPECT_EQ(*report, (ProfileReport{.clock_hz = c.clock_hz, .tiles = c.expected}));
   }
@@ -158,9 +149,7 @@ TEST(ProfileReport, PairsAdjacentCountersOfEachPlannedTile) {
 
 struct RefuseCase {
   std::string name;
-  std::vector<Binding> outputs;
-  std::vector<TileProfilePlan> plans;
-  Bytes buffer;
+  Run run;
   std::string message;
 };
 
@@ -169,49 +158,35 @@ TEST(ProfileReport, RefusesMissingMismatchedAndOutOfRangeCounters) {
   const Binding saturated = output("huge", {slice(0, U64_MAX - 7, 16)});
   const std::vector<RefuseCase> cases{
       {"no profile binding",
-       {output("data", {slice(0, 0, 4)})},
-       {},
-       words({1}),
+       {{output("data", {slice(0, 0, 4)})}, {}, words({1})},
        "application has no cycle profile binding"},
       {"sizes before the profile binding overflow",
-       {saturated, output("data", {slice(0, 0, 1)}), cycles({slice(0, 0, 4)})},
-       {},
-       {},
+       {{saturated, output("data", {slice(0, 0, 1)}), cycles({slice(0, 0, 4)})}, {}, {}},
        "output binding size overflow"},
       {"size overflow is found before the missing binding",
-       {saturated, output("data", {slice(0, 0, 1)})},
-       {},
-       {},
+       {{saturated, output("data", {slice(0, 0, 1)})}, {}, {}},
        "output binding size overflow"},
       {"no slice for a planned tile",
-       {cycles({slice(2, 0, 8)})},
-       {plan(2, 1), plan(3, 1)},
-       words({1, 2}),
+       {{cycles({slice(2, 0, 8)})}, {plan(2, 1), plan(3, 1)}, words({1, 2})},
        "cycle profile has no slice for tile 3"},
       {"slice size does not fit the plan",
-       {cycles({slice(3, 0, 12)})},
-       {plan(3, 3)},
-       words({1, 2, 3, 4}),
+       {{cycles({slice(3, 0, 12)})}, {plan(3, 3)}, words({1, 2, 3, 4})},
        "cycle profile slice for tile 3 has size 12, expected 16"},
       {"buffer one byte short",
-       {output("data", {slice(0, 0, 4)}), cycles({slice(0, 0, 8)})},
-       {plan(0, 1)},
-       filler(4, words({1}, 3)),
+       {{output("data", {slice(0, 0, 4)}), cycles({slice(0, 0, 8)})}, {plan(0, 1)}, filler(4, words({1}, 3))},
        "profile binding exceeds runtime output"},
       {"base plus offset leaves 64 bits",
-       {saturated, cycles({slice(0, 1, 8)})},
-       {plan(0, 1)},
-       {},
+       {{saturated, cycles({slice(0, 1, 8)})}, {plan(0, 1)}, {}},
        "profile output offset overflow"},
       {"start plus size leaves the machine word",
-       {output("data", {slice(0, std::numeric_limits<std::size_t>::max() - 3, 0)}), cycles({slice(0, 0, 8)})},
-       {plan(0, 1)},
-       {},
+       {{output("data", {slice(0, std::numeric_limits<std::size_t>::max() - 3, 0)}), cycles({slice(0, 0, 8)})},
+        {plan(0, 1)},
+        {}},
        "profile output range overflow"},
   };
   for (const RefuseCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const auto report = derive(application(c.outputs, c.plans), c.buffer, 1);
+    const auto report = derive(c.run, 1);
     ASSERT_FALSE(report.has_value()) << *report;
     ASSERT_NE(report.error().invalid_message(), nullptr) << report.error();
     EXPECT_EQ(*report.error().invalid_message(), c.message);
