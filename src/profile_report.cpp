@@ -2,6 +2,8 @@
 #include <zor/package/model.hpp>
 #include <zor/package/profile.hpp>
 
+#include "input_checks.hpp"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +11,6 @@
 #include <optional>
 #include <ranges>
 #include <span>
-#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -23,17 +24,6 @@ namespace {
 // The output binding through which a profiled run returns its counters.
 constexpr std::string_view PROFILE_BINDING = "profile.cycles";
 constexpr std::size_t COUNTER_BYTES = 4;
-
-std::optional<std::uint64_t> checked_add(std::uint64_t a, std::uint64_t b) noexcept {
-  if (b > std::numeric_limits<std::uint64_t>::max() - a) {
-    return std::nullopt;
-  }
-  return a + b;
-}
-
-std::unexpected<PackageError> invalid(std::string message) {
-  return std::unexpected(PackageError::invalid(std::move(message)));
-}
 
 // Assembled from single bytes: the buffer has no alignment guarantee and the
 // counters are little-endian whatever the host's byte order.
@@ -49,8 +39,10 @@ std::uint32_t counter_at(std::span<const std::uint8_t> counters, std::size_t ind
 Result<std::span<const std::uint8_t>> plan_counters(const TileProfilePlan& plan, const RegionSlice& slice,
                                                     std::uint64_t binding_base, std::span<const std::uint8_t> output) {
   const std::size_t steps = plan.steps.size();
-  const auto count =
-      std::in_range<std::uint64_t>(steps) ? checked_add(static_cast<std::uint64_t>(steps), 1) : std::nullopt;
+  // One counter as each step starts, and one as the last step ends.
+  const auto count = std::in_range<std::uint64_t>(steps)
+                         ? range_end(static_cast<std::uint64_t>(steps), std::uint64_t{1})
+                         : std::nullopt;
   if (!count) {
     return invalid("profile sample count overflow");
   }
@@ -62,7 +54,7 @@ Result<std::span<const std::uint8_t>> plan_counters(const TileProfilePlan& plan,
     return invalid(fmt::format("cycle profile slice for tile {} has size {}, expected {}", plan.physical_tile,
                                slice.size, expected));
   }
-  const auto offset = checked_add(binding_base, slice.file_offset);
+  const auto offset = range_end(binding_base, slice.file_offset);
   if (!offset || !std::in_range<std::size_t>(*offset)) {
     return invalid("profile output offset overflow");
   }
@@ -71,10 +63,11 @@ Result<std::span<const std::uint8_t>> plan_counters(const TileProfilePlan& plan,
   }
   const auto start = static_cast<std::size_t>(*offset);
   const auto size = static_cast<std::size_t>(slice.size);
-  if (size > std::numeric_limits<std::size_t>::max() - start) {
+  const auto end = range_end(start, size);
+  if (!end) {
     return invalid("profile output range overflow");
   }
-  if (start + size > output.size()) {
+  if (*end > output.size()) {
     return invalid("profile binding exceeds runtime output");
   }
   return output.subspan(start, size);
@@ -97,7 +90,7 @@ std::uint64_t binding_size(const Binding& binding) noexcept {
   std::uint64_t size = 0;
   for (const RegionSlice& slice : binding.slices) {
     const std::uint64_t end =
-        checked_add(slice.file_offset, slice.size).value_or(std::numeric_limits<std::uint64_t>::max());
+        range_end(slice.file_offset, slice.size).value_or(std::numeric_limits<std::uint64_t>::max());
     size = std::max(size, end);
   }
   return size;
@@ -110,7 +103,7 @@ Result<ProfileReport> Application::profile_report(std::span<const std::uint8_t> 
   const auto profile =
       std::ranges::find_if(outputs, [&](const Binding& binding) { return binding.name == PROFILE_BINDING; });
   for (const Binding& earlier : std::ranges::subrange(outputs.begin(), profile)) {
-    const auto next_base = checked_add(binding_base, binding_size(earlier));
+    const auto next_base = range_end(binding_base, binding_size(earlier));
     if (!next_base) {
       return invalid("output binding size overflow");
     }

@@ -2,11 +2,12 @@
 #include <zor/package/log.hpp>
 #include <zor/package/model.hpp>
 
+#include "input_checks.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +25,7 @@ namespace {
 // the image. Returns why the first such segment is refused, if there is one.
 std::optional<std::string> out_of_bounds_segment(const TileImage& tile) {
   for (const Segment& segment : tile.segments) {
-    if (segment.memory_size > std::numeric_limits<std::uint32_t>::max() - segment.address) {
+    if (!range_end(segment.address, segment.memory_size)) {
       return fmt::format("segment at 0x{:x} on tile {} ends beyond 32-bit addresses", segment.address,
                          tile.physical_tile);
     }
@@ -52,13 +53,13 @@ void log_reconstruction(std::uint32_t physical_tile, std::uint32_t load_base, st
 Result<std::vector<std::uint8_t>> Application::tile_image(std::uint32_t physical_tile) const {
   const auto tile = std::ranges::find(tiles, physical_tile, &TileImage::physical_tile);
   if (tile == tiles.end()) {
-    return std::unexpected(PackageError::invalid(fmt::format("unknown tile {}", physical_tile)));
+    return invalid(fmt::format("unknown tile {}", physical_tile));
   }
   if (tile->segments.empty()) {
-    return std::unexpected(PackageError::invalid("tile has no loadable segments"));
+    return invalid("tile has no loadable segments");
   }
   if (auto refusal = out_of_bounds_segment(*tile)) {
-    return std::unexpected(PackageError::invalid(std::move(*refusal)));
+    return invalid(std::move(*refusal));
   }
 
   const std::uint32_t load_base = std::ranges::min_element(tile->segments, {}, &Segment::address)->address;
@@ -70,8 +71,7 @@ Result<std::vector<std::uint8_t>> Application::tile_image(std::uint32_t physical
   // larger one cannot be loaded onto any tile, and refusing it keeps a broken
   // application from demanding an allocation of up to 4 GiB.
   if (image_length > TILE_MEMORY_SIZE) {
-    return std::unexpected(PackageError::invalid(
-        fmt::format("image of tile {} spans {} bytes, more than tile memory", physical_tile, image_length)));
+    return invalid(fmt::format("image of tile {} spans {} bytes, more than tile memory", physical_tile, image_length));
   }
   const std::size_t image_size = image_length;
 
