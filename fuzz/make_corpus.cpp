@@ -4,7 +4,6 @@
 // them use every field. Files are named seed-<name>; inputs that campaigns
 // add to a corpus are named otherwise and left alone.
 #include "checks.hpp"
-#include "json_model.hpp"
 #include "support/full_application.hpp"
 
 #include <zor/package/debug_text.hpp>
@@ -113,7 +112,6 @@ int main(int argc, char** argv) {
   bool saved = true;
   for (const auto& [name, application] : applications) {
     saved = save_written(corpus / "read_package" / fmt::format("seed-{}", name), application) && saved;
-    saved = save(corpus / "pack_json" / fmt::format("seed-{}", name), zorpkg::application_to_json(application)) && saved;
   }
   for (const auto& [name, report] : reports) {
     saved = save_written(corpus / "read_profile" / fmt::format("seed-{}", name), report) && saved;

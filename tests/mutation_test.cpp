@@ -1,8 +1,9 @@
-// Damaged files: every truncation and every single-bit flip of a package and
-// of a profile report file that between them use every field. Whatever the
-// damage, reading returns a value or an error, and a value it returns writes
-// and reads back equal. A truncated file is always an error of the message
-// layer, since its segment table promises bytes that are no longer there.
+// Damaged files: every truncation and every single-bit flip of a package,
+// and every single-bit flip of a profile report file, each using every field
+// (the reader tests cut report files short). Whatever the damage, reading
+// returns a value or an error, and a value it returns writes and reads back
+// equal. A truncated file is always an error of the message layer, since its
+// segment table promises bytes that are no longer there.
 #include "support/full_application.hpp"
 
 #include <zor/package/debug_text.hpp>
@@ -25,16 +26,6 @@ std::vector<std::uint8_t> written(const Record& record) {
 }
 
 template <class Record>
-void expect_every_truncation_fails(const std::vector<std::uint8_t>& file) {
-  for (std::size_t length = 0; length < file.size(); ++length) {
-    const auto read = Record::read(std::span(file).first(length));
-    ASSERT_FALSE(read) << "the first " << length << " bytes read as " << *read;
-    EXPECT_EQ(read.error().kind(), PackageError::Kind::Capnp)
-        << "the first " << length << " bytes: " << read.error();
-  }
-}
-
-template <class Record>
 void expect_every_bit_flip_reads_soundly(std::vector<std::uint8_t> file) {
   for (std::size_t bit = 0; bit < file.size() * 8; ++bit) {
     auto& byte = file[bit / 8];
@@ -53,15 +44,16 @@ void expect_every_bit_flip_reads_soundly(std::vector<std::uint8_t> file) {
 }
 
 TEST(Mutation, EveryTruncatedPackageFails) {
-  expect_every_truncation_fails<Application>(written(test_support::full_application()));
+  const auto file = written(test_support::full_application());
+  for (std::size_t length = 0; length < file.size(); ++length) {
+    const auto read = Application::read(std::span(file).first(length));
+    ASSERT_FALSE(read) << "the first " << length << " bytes read as " << *read;
+    EXPECT_EQ(read.error().kind(), PackageError::Kind::Capnp) << "the first " << length << " bytes: " << read.error();
+  }
 }
 
 TEST(Mutation, PackagesWithAFlippedBitReadSoundly) {
   expect_every_bit_flip_reads_soundly<Application>(written(test_support::full_application()));
-}
-
-TEST(Mutation, EveryTruncatedProfileReportFails) {
-  expect_every_truncation_fails<ProfileReport>(written(test_support::full_profile_report()));
 }
 
 TEST(Mutation, ProfileReportsWithAFlippedBitReadSoundly) {

@@ -126,4 +126,18 @@ inline Application full_application() {
   return application;
 }
 
+// A profile report that uses every field: a sample whose counter wraps, a
+// sample of an empty step, a tile without samples and the largest clock rate.
+inline ProfileReport full_profile_report() {
+  return ProfileReport{
+      .clock_hz = U64_MAX,
+      .tiles = {TileProfile{.physical_tile = 17,
+                            .samples = {CycleSample{.step = full_profile_step(), .start_cycle = 0xfffffff5, .end_cycle = 7},
+                                        CycleSample{.step = empty_profile_step(1, ProfileStepKind::Idle),
+                                                    .start_cycle = 0,
+                                                    .end_cycle = 0}}},
+                TileProfile{.physical_tile = 3, .samples = {}}},
+  };
+}
+
 }  // namespace zor::test_support
