@@ -92,8 +92,10 @@ ProfileReport wrapped_counter_report() {
   for (std::uint32_t position = 0; position < kinds.size(); ++position) {
     std::vector<ProfileExchangeActivity> activities;
     if (kinds[position] == ProfileStepKind::Exchange) {
-      activities = {ProfileExchangeActivity{.kind = ExchangeActivityKind::Send, .start_cycle = 2, .end_cycle = 6},
-                    ProfileExchangeActivity{.kind = ExchangeActivityKind::PartnerBusy, .start_cycle = 6, .end_cycle = 8}};
+      activities = {
+          ProfileExchangeActivity{.kind = ExchangeActivityKind::Send, .start_cycle = 2, .end_cycle = 6},
+          ProfileExchangeActivity{.kind = ExchangeActivityKind::PartnerBusy, .start_cycle = 6, .end_cycle = 8},
+      };
     }
     tile.samples.push_back(CycleSample{
         .step =

@@ -14,7 +14,8 @@ static_assert(std::to_underlying(schema::StepKind::COMPUTE) == std::to_underlyin
 static_assert(std::to_underlying(schema::StepKind::SYNCHRONIZATION) ==
               std::to_underlying(ProfileStepKind::Synchronization));
 static_assert(std::to_underlying(schema::StepKind::IDLE) == std::to_underlying(ProfileStepKind::Idle));
-static_assert(std::to_underlying(schema::ExchangeActivityKind::SEND) == std::to_underlying(ExchangeActivityKind::Send));
+static_assert(std::to_underlying(schema::ExchangeActivityKind::SEND) ==
+              std::to_underlying(ExchangeActivityKind::Send));
 static_assert(std::to_underlying(schema::ExchangeActivityKind::RECEIVE) ==
               std::to_underlying(ExchangeActivityKind::Receive));
 static_assert(std::to_underlying(schema::ExchangeActivityKind::PARTNER_BUSY) ==
@@ -48,7 +49,8 @@ Result<ProfileExchangeActivity> read_exchange_activity(schema::ExchangeActivity:
   if (!kind) {
     return std::unexpected(std::move(kind.error()));
   }
-  return ProfileExchangeActivity{.kind = *kind, .start_cycle = input.getStartCycle(), .end_cycle = input.getEndCycle()};
+  return ProfileExchangeActivity{
+      .kind = *kind, .start_cycle = input.getStartCycle(), .end_cycle = input.getEndCycle()};
 }
 
 void write_metadata(schema::Metadata::Builder output, const ProfileMetadata& entry) {

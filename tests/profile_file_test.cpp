@@ -93,7 +93,8 @@ TEST(ProfileFile, ANullRootHasVersionZeroAndANullStepReadsAsTheDefaultStep) {
   ASSERT_EQ(null_root.error().kind(), PackageError::Kind::Invalid) << null_root.error();
   EXPECT_EQ(*null_root.error().invalid_message(), "unsupported profile schema version 0");
 
-  const auto read = ProfileReport::read(edited_file([](Root root) { root.getTiles()[0].getSamples()[0].disownStep(); }));
+  const auto read =
+      ProfileReport::read(edited_file([](Root root) { root.getTiles()[0].getSamples()[0].disownStep(); }));
   ASSERT_TRUE(read.has_value()) << read.error();
   ProfileReport expected = report();
   expected.tiles[0].samples[0].step = test_support::empty_profile_step(0, ProfileStepKind::Exchange);

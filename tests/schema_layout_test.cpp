@@ -107,7 +107,8 @@ TEST(SchemaLayout, HostRecordsAreStoredAtTheirFixedOffsets) {
   EXPECT_EQ(data_section(calls[0]),
             (std::vector<std::uint8_t>{0xc3, 0xc2, 0xc1, 0xc0, 0x0d, 0x0c, 0x0b, 0x0a, 0, 0, 0, 0, 0, 0, 0, 0}))
       << "an invocation count of 1 is stored as zero";
-  EXPECT_EQ(data_section(calls[1]), (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 0x05, 0x03, 0x02, 0x01, 0, 0, 0, 0}))
+  EXPECT_EQ(data_section(calls[1]),
+            (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 0x05, 0x03, 0x02, 0x01, 0, 0, 0, 0}))
       << "invocation counts are stored XOR 1";
   EXPECT_EQ(data_section(calls[0].getInputs()[0]),
             (std::vector<std::uint8_t>{7,    0,    0,    0,    0,    0,    0,    0,    0x10, 0, 0,    0,    0, 0, 0, 0,

@@ -74,7 +74,8 @@ TEST(ApplicationWrite, AppendsTheSameBytesEveryTimeAndLogsBothEvents) {
 
   std::vector<std::uint8_t> appended{0xaa, 0xbb};
   ASSERT_TRUE(application.write(appended).has_value());
-  EXPECT_EQ(std::vector<std::uint8_t>(appended.begin(), appended.begin() + 2), (std::vector<std::uint8_t>{0xaa, 0xbb}));
+  EXPECT_EQ(std::vector<std::uint8_t>(appended.begin(), appended.begin() + 2),
+            (std::vector<std::uint8_t>{0xaa, 0xbb}));
   EXPECT_EQ(std::vector<std::uint8_t>(appended.begin() + 2, appended.end()), first);
 
   kj::VectorOutputStream stream;
