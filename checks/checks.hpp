@@ -18,4 +18,8 @@ struct Check {
   int line;
 };
 
+extern const Check rejects_ambiguous_device_configuration;
+extern const Check rejects_implicit_host_batches;
+extern const Check rejects_overlapping_segments;
+
 }  // namespace zor::tests
