@@ -4,6 +4,8 @@
 // the values come from packages we did not write.
 #include <zor/package/validate.hpp>
 
+#include "input_checks.hpp"
+
 #include <algorithm>
 #include <compare>
 #include <concepts>
@@ -29,20 +31,6 @@ namespace {
 using TileIds = std::unordered_set<std::uint32_t>;
 // Host page index to page size.
 using PageSizes = std::unordered_map<std::uint32_t, std::uint64_t>;
-
-std::unexpected<PackageError> invalid(std::string message) {
-  return std::unexpected(PackageError::invalid(std::move(message)));
-}
-
-// The first position past [start, start + size), or nothing when that does
-// not fit in the width of the start.
-template <std::unsigned_integral T>
-std::optional<T> range_end(T start, T size) {
-  if (size > std::numeric_limits<T>::max() - start) {
-    return std::nullopt;
-  }
-  return static_cast<T>(start + size);
-}
 
 // Whether [start, start + size) ends at or before `limit`; a range whose end
 // does not fit lies beyond every limit.
