@@ -1,5 +1,5 @@
 # Thin targets over the CMake presets. Each first installs what is missing.
-.PHONY: all deps build run test build-sanitize test-sanitize clean
+.PHONY: all deps build run test build-sanitize test-sanitize bench clean
 
 all: build
 
@@ -22,6 +22,9 @@ build-sanitize: deps
 
 test-sanitize: build-sanitize
 	ctest --preset sanitize
+
+bench: build
+	build/default/bench/zor_package_bench
 
 clean:
 	rm -rf build

@@ -5,11 +5,12 @@
 
 namespace zor {
 
-// Nesting limit 64. The traversal limit is not switched off: each read
-// derives its own budget from the size of the message it reads (see
-// Application::read), so a tiny input cannot make the reader do unbounded
-// work. These options carry the largest traversal limit the message layer
-// accepts, for callers that read messages of their own.
+// Nesting limit 64, and no traversal limit (the largest the message layer
+// accepts). Application::read and ProfileReport::read start from these
+// options but give each message a traversal budget of its own size in words
+// plus a small fixed allowance, after checking its segment table against the
+// length of the input; so the work and memory of a read stay in proportion to
+// the input, while every well-formed message, whatever its size, still reads.
 [[nodiscard]] capnp::ReaderOptions capnp_reader_options() noexcept;
 
 }  // namespace zor
