@@ -19,21 +19,10 @@ namespace {
 using test_support::composite_tag;
 using test_support::ElementSize;
 using test_support::framed;
+using test_support::full_profile_report;
 using test_support::list_pointer;
 using test_support::struct_pointer;
 using Root = schema::Profile::Builder;
-
-ProfileReport report() {
-  ProfileStep busy = test_support::full_profile_step();
-  ProfileStep idle = test_support::empty_profile_step(1, ProfileStepKind::Idle);
-  return ProfileReport{
-      .clock_hz = test_support::U64_MAX,
-      .tiles = {TileProfile{.physical_tile = 17,
-                            .samples = {CycleSample{.step = busy, .start_cycle = 0xfffffff5, .end_cycle = 7},
-                                        CycleSample{.step = idle, .start_cycle = 0, .end_cycle = 0}}},
-                TileProfile{.physical_tile = 3, .samples = {}}},
-  };
-}
 
 std::vector<std::uint8_t> file_of(const ProfileReport& value) {
   std::vector<std::uint8_t> bytes;
@@ -43,7 +32,7 @@ std::vector<std::uint8_t> file_of(const ProfileReport& value) {
 }
 
 std::vector<std::uint8_t> edited_file(const std::function<void(Root)>& edit) {
-  return test_support::edited<schema::Profile>(file_of(report()), edit);
+  return test_support::edited<schema::Profile>(file_of(full_profile_report()), edit);
 }
 
 TEST(ProfileFile, AnEmptyReportIsFortyEightFixedBytes) {
@@ -61,7 +50,7 @@ TEST(ProfileFile, AnEmptyReportIsFortyEightFixedBytes) {
 }
 
 TEST(ProfileFile, ReadsBackTheFirstReportAfterAnyPrefix) {
-  const ProfileReport first = report();
+  const ProfileReport first = full_profile_report();
   const ProfileReport second{.clock_hz = 1, .tiles = {}};
   std::vector<std::uint8_t> bytes{0x42};
   ASSERT_TRUE(first.write(bytes).has_value());
@@ -78,7 +67,7 @@ TEST(ProfileFile, ReadsVersionsOneToFiveOnly) {
     const auto read = ProfileReport::read(edited_file([&](Root root) { root.setSchemaVersion(version); }));
     if (version >= 1 && version <= 5) {
       ASSERT_TRUE(read.has_value()) << version << ": " << read.error();
-      EXPECT_EQ(*read, report());
+      EXPECT_EQ(*read, full_profile_report());
     } else {
       ASSERT_FALSE(read.has_value()) << version;
       ASSERT_EQ(read.error().kind(), PackageError::Kind::Invalid) << read.error();
@@ -96,7 +85,7 @@ TEST(ProfileFile, ANullRootHasVersionZeroAndANullStepReadsAsTheDefaultStep) {
   const auto read =
       ProfileReport::read(edited_file([](Root root) { root.getTiles()[0].getSamples()[0].disownStep(); }));
   ASSERT_TRUE(read.has_value()) << read.error();
-  ProfileReport expected = report();
+  ProfileReport expected = full_profile_report();
   expected.tiles[0].samples[0].step = test_support::empty_profile_step(0, ProfileStepKind::Exchange);
   EXPECT_EQ(*read, expected);
 }
@@ -147,7 +136,7 @@ TEST(ProfileFile, RefusesFaultyAndHostileFiles) {
       EXPECT_EQ(read.error().debug_text(), file.debug_text) << file.what;
     }
   }
-  const auto bytes = file_of(report());
+  const auto bytes = file_of(full_profile_report());
   for (std::size_t length = 0; length < bytes.size(); ++length) {
     const auto read = ProfileReport::read(std::span(bytes).first(length));
     ASSERT_FALSE(read.has_value()) << length;
