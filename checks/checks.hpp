@@ -10,6 +10,11 @@ namespace zor::tests {
 // stored. A valid application; each rejection check adds one fault to it.
 Application sample();
 
+// The sample with a profile plan, a device configuration write, debug
+// entries and a host exchange with one batched call: what the package
+// round-trip check writes and reads back.
+Application extended_sample();
+
 // One check: its registered name, its body, and where it is defined.
 struct Check {
   const char* name;
