@@ -4,6 +4,7 @@
 // them use every field. Files are named seed-<name>; inputs that campaigns
 // add to a corpus are named otherwise and left alone.
 #include "checks.hpp"
+#include "json_model.hpp"
 #include "support/full_application.hpp"
 
 #include <zor/package/debug_text.hpp>
@@ -21,53 +22,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// The sample application grown into the one the package round-trip check
-// writes: a profile plan, a configuration write, debug entries and a host
-// exchange with one batched call.
-zor::Application round_trip_application() {
-  auto application = zor::tests::sample();
-  application.profile_tiles.push_back(zor::TileProfilePlan{
-      .physical_tile = 0,
-      .steps = {zor::ProfileStep{
-          .local_index = 0,
-          .phase = 7,
-          .epoch = 0,
-          .operation = "operation.0",
-          .kind = zor::ProfileStepKind::Compute,
-          .kernel = "kernel",
-          .metadata = {zor::ProfileMetadata{.name = "reason", .value = "OperatorKernel"}},
-          .exchange_activities = {zor::ProfileExchangeActivity{
-                                      .kind = zor::ExchangeActivityKind::Receive, .start_cycle = 3, .end_cycle = 11},
-                                  zor::ProfileExchangeActivity{
-                                      .kind = zor::ExchangeActivityKind::PartnerBusy, .start_cycle = 1, .end_cycle = 3}},
-          .exchange_event_cycles = 13,
-      }},
-  });
-  application.device_config_writes.push_back(zor::DeviceConfigWrite{.offset = 0x4018, .value = 0xc000000d});
-  application.debug_symbols.push_back(zor::DebugSymbol{.name = "kernel", .address = 0x4c000});
-  application.debug_regions.push_back(zor::DebugRegion{
-      .physical_tile = zor::NO_PHYSICAL_TILE, .address = 0x4c000, .size = 8, .name = "linked executable"});
-  application.host_exchange = zor::HostExchange{
-      .startup_mark = 1,
-      .command_page = 0,
-      .command_offset = 0,
-      .pages = {zor::HostPage{.index = 0, .size = 0x1000}, zor::HostPage{.index = 1, .size = 0x2000}},
-      .attach_order = {0, 1},
-      .calls = {zor::HostCall{
-          .name = "batched",
-          .command = 2,
-          .phases = 4,
-          .inputs = {zor::HostSlice{.page = 1, .page_offset = 0, .file_offset = 0, .size = 16},
-                     zor::HostSlice{.page = 1, .page_offset = 0x1000, .file_offset = 16, .size = 16}},
-          .outputs = {zor::HostSlice{.page = 1, .page_offset = 0, .file_offset = 0, .size = 32}},
-          .invocations = 1,
-          .input_batch_ends = {2},
-          .output_batch_ends = {1},
-      }},
-  };
-  return application;
-}
 
 bool save(const fs::path& path, std::span<const char> bytes) {
   std::error_code error;
@@ -102,7 +56,7 @@ int main(int argc, char** argv) {
   const fs::path corpus = argv[1];
   const std::pair<std::string_view, zor::Application> applications[] = {
       {"sample", zor::tests::sample()},
-      {"round-trip", round_trip_application()},
+      {"round-trip", zor::tests::extended_sample()},
       {"full", zor::test_support::full_application()},
   };
   const std::pair<std::string_view, zor::ProfileReport> reports[] = {
@@ -112,6 +66,7 @@ int main(int argc, char** argv) {
   bool saved = true;
   for (const auto& [name, application] : applications) {
     saved = save_written(corpus / "read_package" / fmt::format("seed-{}", name), application) && saved;
+    saved = save(corpus / "pack_json" / fmt::format("seed-{}", name), zorpkg::application_to_json(application)) && saved;
   }
   for (const auto& [name, report] : reports) {
     saved = save_written(corpus / "read_profile" / fmt::format("seed-{}", name), report) && saved;
