@@ -4,8 +4,9 @@
 #   fuzz/campaign.sh run TARGET SECONDS   build with instrumentation, ASan and
 #                                         UBSan, then fuzz TARGET for SECONDS
 #   fuzz/campaign.sh minimize TARGET      replace the committed corpus of
-#                                         TARGET by a minimal set covering the
-#                                         same paths as it and the campaign
+#                                         TARGET by a small set of inputs that
+#                                         covers most paths of it and the
+#                                         campaign
 #
 # Everything a campaign produces stays under build/afl. The fuzzer's GCC
 # plugin does not load into this compiler, and its classic instrumentation
@@ -30,6 +31,8 @@ target=$2
 program="$build/fuzz/fuzz_$target"
 campaign="$build/campaigns/$target"
 corpus="$root/fuzz/corpus/$target"
+# Committed corpora stay small: at most this many files per target.
+corpus_limit=40
 [ -d "$corpus" ] || { echo "$0: no corpus for target $target" >&2; exit 2; }
 
 export AFL_SKIP_CPUFREQ=1 AFL_I_DONT_CARE_ABOUT_MISSING_CRASHES=1 AFL_NO_UI=1
@@ -70,19 +73,39 @@ case $action in
     ;;
   minimize)
     [ -x "$program" ] || { echo "$0: run a campaign of $target first" >&2; exit 2; }
-    pool="$build/minimize/$target/pool"
-    kept="$build/minimize/$target/kept"
-    rm -rf "$pool" "$kept"
-    mkdir -p "$pool"
-    cp -t "$pool" "$corpus"/* "$campaign"/default/queue/id:*
-    afl-cmin -i "$pool" -o "$kept" -m none -- "$program" >/dev/null
-    # Generated seeds stay so that the corpus can always be regenerated;
-    # kept inputs are named by their contents.
+    work="$build/minimize/$target"
+    rm -rf "$work"
+    mkdir -p "$work/pool"
+    cp -t "$work/pool" "$corpus"/* "$campaign"/default/queue/id:*
+    afl-cmin -i "$work/pool" -o "$work/kept" -m none -- "$program" >/dev/null
+    afl-showmap -i "$work/kept" -o "$work/maps" -m none -q -- "$program" >/dev/null
+    # The generated seeds always stay, so that the corpus can be regenerated;
+    # then, while the corpus is below its size, the kept input that adds the
+    # most paths not yet covered joins it, named by its contents.
     find "$corpus" -maxdepth 1 -type f ! -name 'seed-*' -delete
-    seeds=$(sha1sum "$corpus"/seed-* 2>/dev/null | cut -c1-40 || true)
-    for file in "$kept"/*; do
-      hash=$(sha1sum "$file" | cut -c1-40)
-      grep -q "$hash" <<<"$seeds" || cp "$file" "$corpus/${hash:0:16}"
+    chosen=$(awk -v limit="$corpus_limit" '
+      FNR == 1 { files[++count] = FILENAME; picked[count] = FILENAME ~ /\/seed-[^\/]*$/ }
+      { paths[count] = paths[count] " " $0 }
+      END {
+        for (i = 1; i <= count; i++) {
+          if (picked[i]) { mark(i); size++ }
+        }
+        while (size < limit) {
+          best = 0; gain = 0
+          for (i = 1; i <= count; i++) {
+            if (!picked[i] && (g = fresh(i)) > gain) { best = i; gain = g }
+          }
+          if (best == 0) break
+          picked[best] = 1; mark(best); size++
+          print files[best]
+        }
+      }
+      function mark(i,   n, list, j) { n = split(paths[i], list, " "); for (j = 1; j <= n; j++) covered[list[j]] = 1 }
+      function fresh(i,   n, list, j, g) { n = split(paths[i], list, " "); g = 0; for (j = 1; j <= n; j++) g += !(list[j] in covered); return g }
+    ' "$work/maps"/*)
+    for map in $chosen; do
+      file="$work/kept/$(basename "$map")"
+      cp "$file" "$corpus/$(sha1sum "$file" | cut -c1-16)"
     done
     echo "corpus of $target: $(find "$corpus" -type f | wc -l) files"
     ;;
