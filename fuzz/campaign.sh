@@ -78,6 +78,7 @@ case $action in
     mkdir -p "$work/pool"
     cp -t "$work/pool" "$corpus"/* "$campaign"/default/queue/id:*
     afl-cmin -i "$work/pool" -o "$work/kept" -m none -- "$program" >/dev/null
+    cp -n -t "$work/kept" "$corpus"/seed-*
     afl-showmap -i "$work/kept" -o "$work/maps" -m none -q -- "$program" >/dev/null
     # The generated seeds always stay, so that the corpus can be regenerated;
     # then, while the corpus is below its size, the kept input that adds the
