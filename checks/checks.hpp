@@ -18,9 +18,11 @@ struct Check {
   int line;
 };
 
+extern const Check profile_round_trip;
 extern const Check randomized_profile_reports_use_adjacent_start_samples;
 extern const Check rejects_ambiguous_device_configuration;
 extern const Check rejects_implicit_host_batches;
 extern const Check rejects_overlapping_segments;
+extern const Check round_trip_and_reconstruct;
 
 }  // namespace zor::tests

@@ -19,11 +19,13 @@ class CheckTest : public testing::Test {
 // Ordered by name, the order in which the runner lists them. Each check is
 // defined beside its body; only addresses are taken here, so the table does
 // not depend on the order in which other files are initialised.
-const std::array<const zor::tests::Check*, 4> checks{
+const std::array<const zor::tests::Check*, 6> checks{
+    &zor::tests::profile_round_trip,
     &zor::tests::randomized_profile_reports_use_adjacent_start_samples,
     &zor::tests::rejects_ambiguous_device_configuration,
     &zor::tests::rejects_implicit_host_batches,
     &zor::tests::rejects_overlapping_segments,
+    &zor::tests::round_trip_and_reconstruct,
 };
 
 }  // namespace

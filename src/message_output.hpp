@@ -23,6 +23,15 @@ namespace zor {
   return {text.data(), text.size()};
 }
 
+// Fills a message list that was created with as many elements as `records`
+// holds: element i from record i, by `fill(element, record)`.
+template <class List, class Record, class Fill>
+void write_each(List output, const std::vector<Record>& records, Fill&& fill) {
+  for (unsigned index = 0; index < output.size(); ++index) {
+    fill(output[index], records[index]);
+  }
+}
+
 // Builds a message whose root `build` fills as a `Root`, then serialises it
 // into `output` in the standard unpacked stream framing. A failure of the
 // message layer or of the sink is a Capnp error; the sink keeps whatever it

@@ -26,23 +26,23 @@ Result<void> check_sizes(const ProfileReport& report) {
   return std::move(check).result();
 }
 
-// The order of the calls below is the order in which the message allocates
-// its objects, so it fixes the bytes.
+void write_sample(schema::CycleSample::Builder output, const CycleSample& sample) {
+  output.setStartCycle(sample.start_cycle);
+  output.setEndCycle(sample.end_cycle);
+  write_profile_step(output.initStep(), sample.step);
+}
+
+void write_tile(schema::TileProfile::Builder output, const TileProfile& tile) {
+  output.setPhysicalTile(tile.physical_tile);
+  write_each(output.initSamples(stored_length(tile.samples.size())), tile.samples, write_sample);
+}
+
+// The order of the calls is the order in which the message allocates its
+// objects, so it fixes the bytes.
 void build_report(schema::Profile::Builder root, const ProfileReport& report) {
   root.setSchemaVersion(PROFILE_SCHEMA_VERSION);
   root.setClockHz(report.clock_hz);
-  auto tiles = root.initTiles(stored_length(report.tiles.size()));
-  for (unsigned index = 0; index < tiles.size(); ++index) {
-    const auto& tile = report.tiles[index];
-    tiles[index].setPhysicalTile(tile.physical_tile);
-    auto samples = tiles[index].initSamples(stored_length(tile.samples.size()));
-    for (unsigned sample_index = 0; sample_index < samples.size(); ++sample_index) {
-      const auto& sample = tile.samples[sample_index];
-      samples[sample_index].setStartCycle(sample.start_cycle);
-      samples[sample_index].setEndCycle(sample.end_cycle);
-      write_profile_step(samples[sample_index].initStep(), sample.step);
-    }
-  }
+  write_each(root.initTiles(stored_length(report.tiles.size())), report.tiles, write_tile);
 }
 
 Result<CycleSample> read_sample(schema::CycleSample::Reader input) {

@@ -14,7 +14,8 @@ static_assert(std::to_underlying(schema::StepKind::COMPUTE) == std::to_underlyin
 static_assert(std::to_underlying(schema::StepKind::SYNCHRONIZATION) ==
               std::to_underlying(ProfileStepKind::Synchronization));
 static_assert(std::to_underlying(schema::StepKind::IDLE) == std::to_underlying(ProfileStepKind::Idle));
-static_assert(std::to_underlying(schema::ExchangeActivityKind::SEND) == std::to_underlying(ExchangeActivityKind::Send));
+static_assert(std::to_underlying(schema::ExchangeActivityKind::SEND) ==
+              std::to_underlying(ExchangeActivityKind::Send));
 static_assert(std::to_underlying(schema::ExchangeActivityKind::RECEIVE) ==
               std::to_underlying(ExchangeActivityKind::Receive));
 static_assert(std::to_underlying(schema::ExchangeActivityKind::PARTNER_BUSY) ==
@@ -48,7 +49,19 @@ Result<ProfileExchangeActivity> read_exchange_activity(schema::ExchangeActivity:
   if (!kind) {
     return std::unexpected(std::move(kind.error()));
   }
-  return ProfileExchangeActivity{.kind = *kind, .start_cycle = input.getStartCycle(), .end_cycle = input.getEndCycle()};
+  return ProfileExchangeActivity{
+      .kind = *kind, .start_cycle = input.getStartCycle(), .end_cycle = input.getEndCycle()};
+}
+
+void write_metadata(schema::Metadata::Builder output, const ProfileMetadata& entry) {
+  output.setName(as_text(entry.name));
+  output.setValue(as_text(entry.value));
+}
+
+void write_exchange_activity(schema::ExchangeActivity::Builder output, const ProfileExchangeActivity& activity) {
+  output.setKind(static_cast<schema::ExchangeActivityKind>(activity.kind));
+  output.setStartCycle(activity.start_cycle);
+  output.setEndCycle(activity.end_cycle);
 }
 
 }  // namespace
@@ -62,19 +75,9 @@ void write_profile_step(schema::Step::Builder output, const ProfileStep& step) {
   output.setKernel(as_text(step.kernel));
   output.setExchangeEventCycles(step.exchange_event_cycles);
 
-  auto metadata = output.initMetadata(static_cast<unsigned>(step.metadata.size()));
-  for (unsigned index = 0; index < metadata.size(); ++index) {
-    metadata[index].setName(as_text(step.metadata[index].name));
-    metadata[index].setValue(as_text(step.metadata[index].value));
-  }
-
-  auto activities = output.initExchangeActivities(static_cast<unsigned>(step.exchange_activities.size()));
-  for (unsigned index = 0; index < activities.size(); ++index) {
-    const auto& activity = step.exchange_activities[index];
-    activities[index].setKind(static_cast<schema::ExchangeActivityKind>(activity.kind));
-    activities[index].setStartCycle(activity.start_cycle);
-    activities[index].setEndCycle(activity.end_cycle);
-  }
+  write_each(output.initMetadata(stored_length(step.metadata.size())), step.metadata, write_metadata);
+  write_each(output.initExchangeActivities(stored_length(step.exchange_activities.size())), step.exchange_activities,
+             write_exchange_activity);
 }
 
 Result<ProfileStep> read_profile_step(schema::Step::Reader input) {

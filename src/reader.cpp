@@ -131,7 +131,8 @@ Result<EntryPoint> read_entry_point(schema::EntryPoint::Reader input) {
   if (!name) {
     return std::unexpected(std::move(name.error()));
   }
-  return EntryPoint{.name = std::move(*name), .command = input.getCommand(), .external_syncs = input.getExternalSyncs()};
+  return EntryPoint{
+      .name = std::move(*name), .command = input.getCommand(), .external_syncs = input.getExternalSyncs()};
 }
 
 DeviceConfigWrite read_device_config_write(schema::DeviceConfigWrite::Reader input) {
@@ -226,7 +227,8 @@ Result<Application> read_application(schema::Application::Reader root) {
       fields.take(application.weights, read_bindings(root.getWeights())) &&
       fields.take(application.host_exchange, read_host_exchange(root.getHostExchange())) &&
       fields.take(application.entry_points, read_each(root.getEntryPoints(), read_entry_point)) &&
-      fields.take(application.device_config_writes, read_each(root.getDeviceConfigWrites(), read_device_config_write)) &&
+      fields.take(application.device_config_writes,
+                  read_each(root.getDeviceConfigWrites(), read_device_config_write)) &&
       fields.take(application.profile_tiles, read_profile_tiles(root.getProfileTiles())) &&
       fields.take(application.debug_symbols, read_each(root.getDebugSymbols(), read_debug_symbol)) &&
       fields.take(application.debug_regions, read_each(root.getDebugRegions(), read_debug_region));

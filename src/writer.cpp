@@ -21,92 +21,111 @@ void write_numbers(capnp::List<std::uint32_t>::Builder output, const std::vector
   }
 }
 
+void write_segment(schema::Segment::Builder output, const Segment& segment) {
+  output.setAddress(segment.address);
+  output.setMemorySize(segment.memory_size);
+  output.setData(as_data(segment.data));
+  output.setFlags(segment.flags);
+}
+
+void write_tile(schema::TileImage::Builder output, const TileImage& tile) {
+  output.setPhysicalTile(tile.physical_tile);
+  output.setEntryPoint(tile.entry_point);
+  output.setCommandAddress(tile.command_address);
+  output.setDiagnosticAddress(tile.diagnostic_address);
+  write_each(output.initSegments(stored_length(tile.segments.size())), tile.segments, write_segment);
+}
+
 void write_tiles(capnp::List<schema::TileImage>::Builder output, const std::vector<TileImage>& tiles) {
-  for (unsigned index = 0; index < output.size(); ++index) {
-    const auto& tile = tiles[index];
-    auto element = output[index];
-    element.setPhysicalTile(tile.physical_tile);
-    element.setEntryPoint(tile.entry_point);
-    element.setCommandAddress(tile.command_address);
-    element.setDiagnosticAddress(tile.diagnostic_address);
-    auto segments = element.initSegments(stored_length(tile.segments.size()));
-    for (unsigned segment_index = 0; segment_index < segments.size(); ++segment_index) {
-      const auto& segment = tile.segments[segment_index];
-      auto stored = segments[segment_index];
-      stored.setAddress(segment.address);
-      stored.setMemorySize(segment.memory_size);
-      stored.setData(as_data(segment.data));
-      stored.setFlags(segment.flags);
-    }
-  }
+  write_each(output, tiles, write_tile);
+}
+
+void write_region_slice(schema::RegionSlice::Builder output, const RegionSlice& slice) {
+  output.setTile(slice.tile);
+  output.setTileAddress(slice.tile_address);
+  output.setFileOffset(slice.file_offset);
+  output.setSize(slice.size);
+}
+
+void write_binding(schema::Binding::Builder output, const Binding& binding) {
+  output.setName(as_text(binding.name));
+  output.setDtype(as_text(binding.dtype));
+  write_numbers(output.initShape(stored_length(binding.shape.size())), binding.shape);
+  write_each(output.initSlices(stored_length(binding.slices.size())), binding.slices, write_region_slice);
 }
 
 void write_bindings(capnp::List<schema::Binding>::Builder output, const std::vector<Binding>& bindings) {
-  for (unsigned index = 0; index < output.size(); ++index) {
-    const auto& binding = bindings[index];
-    auto element = output[index];
-    element.setName(as_text(binding.name));
-    element.setDtype(as_text(binding.dtype));
-    write_numbers(element.initShape(stored_length(binding.shape.size())), binding.shape);
-    auto slices = element.initSlices(stored_length(binding.slices.size()));
-    for (unsigned slice_index = 0; slice_index < slices.size(); ++slice_index) {
-      const auto& slice = binding.slices[slice_index];
-      auto stored = slices[slice_index];
-      stored.setTile(slice.tile);
-      stored.setTileAddress(slice.tile_address);
-      stored.setFileOffset(slice.file_offset);
-      stored.setSize(slice.size);
-    }
-  }
+  write_each(output, bindings, write_binding);
+}
+
+void write_host_slice(schema::HostSlice::Builder output, const HostSlice& slice) {
+  output.setPage(slice.page);
+  output.setPageOffset(slice.page_offset);
+  output.setFileOffset(slice.file_offset);
+  output.setSize(slice.size);
 }
 
 void write_host_slices(capnp::List<schema::HostSlice>::Builder output, const std::vector<HostSlice>& slices) {
-  for (unsigned index = 0; index < output.size(); ++index) {
-    const auto& slice = slices[index];
-    auto element = output[index];
-    element.setPage(slice.page);
-    element.setPageOffset(slice.page_offset);
-    element.setFileOffset(slice.file_offset);
-    element.setSize(slice.size);
-  }
+  write_each(output, slices, write_host_slice);
+}
+
+void write_host_page(schema::HostPage::Builder output, const HostPage& page) {
+  output.setIndex(page.index);
+  output.setSize(page.size);
+}
+
+// The batch ends are created before the slices.
+void write_host_call(schema::HostCall::Builder output, const HostCall& call) {
+  output.setName(as_text(call.name));
+  output.setCommand(call.command);
+  output.setPhases(call.phases);
+  output.setInvocations(call.invocations);
+  write_numbers(output.initInputBatchEnds(stored_length(call.input_batch_ends.size())), call.input_batch_ends);
+  write_numbers(output.initOutputBatchEnds(stored_length(call.output_batch_ends.size())), call.output_batch_ends);
+  write_host_slices(output.initInputs(stored_length(call.inputs.size())), call.inputs);
+  write_host_slices(output.initOutputs(stored_length(call.outputs.size())), call.outputs);
 }
 
 void write_host_exchange(schema::HostExchange::Builder output, const HostExchange& host) {
   output.setStartupMark(host.startup_mark);
   output.setCommandPage(host.command_page);
   output.setCommandOffset(host.command_offset);
-  auto pages = output.initPages(stored_length(host.pages.size()));
-  for (unsigned index = 0; index < pages.size(); ++index) {
-    pages[index].setIndex(host.pages[index].index);
-    pages[index].setSize(host.pages[index].size);
-  }
+  write_each(output.initPages(stored_length(host.pages.size())), host.pages, write_host_page);
   write_numbers(output.initAttachOrder(stored_length(host.attach_order.size())), host.attach_order);
-  auto calls = output.initCalls(stored_length(host.calls.size()));
-  for (unsigned index = 0; index < calls.size(); ++index) {
-    const auto& call = host.calls[index];
-    auto element = calls[index];
-    element.setName(as_text(call.name));
-    element.setCommand(call.command);
-    element.setPhases(call.phases);
-    element.setInvocations(call.invocations);
-    write_numbers(element.initInputBatchEnds(stored_length(call.input_batch_ends.size())), call.input_batch_ends);
-    write_numbers(element.initOutputBatchEnds(stored_length(call.output_batch_ends.size())), call.output_batch_ends);
-    write_host_slices(element.initInputs(stored_length(call.inputs.size())), call.inputs);
-    write_host_slices(element.initOutputs(stored_length(call.outputs.size())), call.outputs);
-  }
+  write_each(output.initCalls(stored_length(host.calls.size())), host.calls, write_host_call);
+}
+
+void write_entry_point(schema::EntryPoint::Builder output, const EntryPoint& entry) {
+  output.setName(as_text(entry.name));
+  output.setCommand(entry.command);
+  output.setExternalSyncs(entry.external_syncs);
+}
+
+void write_device_config_write(schema::DeviceConfigWrite::Builder output, const DeviceConfigWrite& write) {
+  output.setOffset(write.offset);
+  output.setValue(write.value);
+}
+
+void write_profile_plan(schema::TileProfilePlan::Builder output, const TileProfilePlan& plan) {
+  output.setPhysicalTile(plan.physical_tile);
+  write_each(output.initSteps(stored_length(plan.steps.size())), plan.steps, write_profile_step);
 }
 
 void write_profile_tiles(capnp::List<schema::TileProfilePlan>::Builder output,
                          const std::vector<TileProfilePlan>& tiles) {
-  for (unsigned index = 0; index < output.size(); ++index) {
-    const auto& plan = tiles[index];
-    auto element = output[index];
-    element.setPhysicalTile(plan.physical_tile);
-    auto steps = element.initSteps(stored_length(plan.steps.size()));
-    for (unsigned step_index = 0; step_index < steps.size(); ++step_index) {
-      write_profile_step(steps[step_index], plan.steps[step_index]);
-    }
-  }
+  write_each(output, tiles, write_profile_plan);
+}
+
+void write_debug_symbol(schema::DebugSymbol::Builder output, const DebugSymbol& symbol) {
+  output.setName(as_text(symbol.name));
+  output.setAddress(symbol.address);
+}
+
+void write_debug_region(schema::DebugRegion::Builder output, const DebugRegion& region) {
+  output.setPhysicalTile(region.physical_tile);
+  output.setAddress(region.address);
+  output.setSize(region.size);
+  output.setName(as_text(region.name));
 }
 
 // Every length of `application` that the message will hold.
@@ -176,38 +195,16 @@ void build_package(schema::Application::Builder root, const Application& applica
   write_bindings(root.initOutputs(stored_length(application.outputs.size())), application.outputs);
   write_bindings(root.initWeights(stored_length(application.weights.size())), application.weights);
   write_host_exchange(root.initHostExchange(), application.host_exchange);
-
-  auto entry_points = root.initEntryPoints(stored_length(application.entry_points.size()));
-  for (unsigned index = 0; index < entry_points.size(); ++index) {
-    const auto& entry = application.entry_points[index];
-    entry_points[index].setName(as_text(entry.name));
-    entry_points[index].setCommand(entry.command);
-    entry_points[index].setExternalSyncs(entry.external_syncs);
-  }
-
-  auto config_writes = root.initDeviceConfigWrites(stored_length(application.device_config_writes.size()));
-  for (unsigned index = 0; index < config_writes.size(); ++index) {
-    config_writes[index].setOffset(application.device_config_writes[index].offset);
-    config_writes[index].setValue(application.device_config_writes[index].value);
-  }
-
+  write_each(root.initEntryPoints(stored_length(application.entry_points.size())), application.entry_points,
+             write_entry_point);
+  write_each(root.initDeviceConfigWrites(stored_length(application.device_config_writes.size())),
+             application.device_config_writes, write_device_config_write);
   write_profile_tiles(root.initProfileTiles(stored_length(application.profile_tiles.size())),
                       application.profile_tiles);
-
-  auto symbols = root.initDebugSymbols(stored_length(application.debug_symbols.size()));
-  for (unsigned index = 0; index < symbols.size(); ++index) {
-    symbols[index].setName(as_text(application.debug_symbols[index].name));
-    symbols[index].setAddress(application.debug_symbols[index].address);
-  }
-
-  auto regions = root.initDebugRegions(stored_length(application.debug_regions.size()));
-  for (unsigned index = 0; index < regions.size(); ++index) {
-    const auto& region = application.debug_regions[index];
-    regions[index].setPhysicalTile(region.physical_tile);
-    regions[index].setAddress(region.address);
-    regions[index].setSize(region.size);
-    regions[index].setName(as_text(region.name));
-  }
+  write_each(root.initDebugSymbols(stored_length(application.debug_symbols.size())), application.debug_symbols,
+             write_debug_symbol);
+  write_each(root.initDebugRegions(stored_length(application.debug_regions.size())), application.debug_regions,
+             write_debug_region);
 }
 
 }  // namespace

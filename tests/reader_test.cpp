@@ -42,20 +42,15 @@ std::vector<std::uint8_t> edited_package(const Application& application,
 
 capnp::Text::Reader raw_text(const std::string& bytes) { return {bytes.data(), bytes.size()}; }
 
-Application sample_application() {
+// One tile without segments, every list empty.
+Application minimal_application() {
   Application application;
-  application.tiles.push_back(TileImage{
-      .physical_tile = 0,
-      .entry_point = 0x4c000,
-      .command_address = 0x4c100,
-      .diagnostic_address = 0x4c200,
-      .segments = {Segment{.address = 0x4c000, .memory_size = 8, .data = {1, 2, 3, 4}, .flags = 5}},
-  });
+  application.tiles.push_back(full_application().tiles.back());
   return application;
 }
 
 TEST(ApplicationRead, ReadsBackWhatWasWrittenAndLogsBothEvents) {
-  for (const auto& application : {full_application(), sample_application()}) {
+  for (const auto& application : {full_application(), minimal_application()}) {
     const auto bytes = package_of(application);
     const test_support::ScopedCapture capture;
     const auto read = Application::read(bytes);
@@ -84,12 +79,14 @@ TEST(ApplicationRead, ReadsFromAnyAlignmentAndIgnoresBytesAfterTheMessage) {
 }
 
 TEST(ApplicationRead, ReadsALargePackageSpreadOverSeveralSegments) {
-  Application application = sample_application();
+  Application application = minimal_application();
   for (std::uint32_t index = 0; index < 20000; ++index) {
     application.debug_symbols.push_back(DebugSymbol{.name = "symbol " + std::to_string(index), .address = index});
     application.device_config_writes.push_back(DeviceConfigWrite{.offset = 4 * index, .value = index});
   }
-  application.tiles.front().segments.front().data.assign(4, 0x5a);
+  application.tiles.front().segments.push_back(Segment{
+      .address = 0x4c000, .memory_size = TILE_MEMORY_SIZE, .data = std::vector<std::uint8_t>(TILE_MEMORY_SIZE, 0x5a),
+      .flags = 0});
   const auto bytes = package_of(application);
   ASSERT_GT(bytes[0], 0) << "the package was expected to need more than one segment";
   const auto read = Application::read(bytes);
@@ -98,7 +95,7 @@ TEST(ApplicationRead, ReadsALargePackageSpreadOverSeveralSegments) {
 }
 
 TEST(ApplicationRead, NullPointersReadAsDefaults) {
-  const auto bytes = edited_package(sample_application(), [](schema::Application::Builder root) {
+  const auto bytes = edited_package(minimal_application(), [](schema::Application::Builder root) {
     root.disownCompilerVersion();
     root.disownHostExchange();
     root.disownInputs();
@@ -106,7 +103,7 @@ TEST(ApplicationRead, NullPointersReadAsDefaults) {
   });
   const auto read = Application::read(bytes);
   ASSERT_TRUE(read.has_value()) << read.error();
-  Application expected = sample_application();
+  Application expected = minimal_application();
   expected.compiler_version = "";
   EXPECT_EQ(*read, expected);
 }
@@ -267,7 +264,7 @@ TEST(ApplicationRead, RefusesHostileInputCleanly) {
 }
 
 TEST(ApplicationRead, RefusesAPackageCutShortAnywhere) {
-  const auto bytes = package_of(sample_application());
+  const auto bytes = package_of(minimal_application());
   for (std::size_t length = 0; length < bytes.size(); ++length) {
     const auto read = Application::read(std::span(bytes).first(length));
     ASSERT_FALSE(read.has_value()) << length;

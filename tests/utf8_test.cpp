@@ -19,7 +19,9 @@ Utf8Error invalid(std::size_t valid_up_to, std::size_t error_len) {
   return Utf8Error{.valid_up_to = valid_up_to, .error_len = error_len};
 }
 
-Utf8Error incomplete(std::size_t valid_up_to) { return Utf8Error{.valid_up_to = valid_up_to, .error_len = std::nullopt}; }
+Utf8Error incomplete(std::size_t valid_up_to) {
+  return Utf8Error{.valid_up_to = valid_up_to, .error_len = std::nullopt};
+}
 
 TEST(Utf8, FindsTheFirstFaultWithTheLengthOfItsMaximalValidPrefix) {
   const std::vector<Utf8Case> cases{
