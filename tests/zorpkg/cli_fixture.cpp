@@ -120,8 +120,10 @@ Outcome ZorpkgTest::run(const std::vector<std::string>& arguments, std::string_v
       return Outcome{.status = -1, .out = {}, .err = {}};
     }
   }
-  std::fwrite(input.data(), 1, input.size(), streams[0]);
-  std::fflush(streams[0]);
+  if (!input.empty()) {
+    std::fwrite(input.data(), 1, input.size(), streams[0]);
+    std::fflush(streams[0]);
+  }
   std::rewind(streams[0]);
 
   std::vector<std::string> argv_storage{ZORPKG_BINARY};

@@ -67,6 +67,11 @@ TEST_F(ProfileTest, ProfileShowPrintsJsonAndWritesTraces) {
   EXPECT_DOUBLE_EQ(events[2]["ts"].get<double>(), 250.0);
   EXPECT_DOUBLE_EQ(events[2]["dur"].get<double>(), 150.0);
 
+  const auto json_and_trace = run({"profile-show", report, "--json", "--chrome-trace", path("trace2.json")});
+  ASSERT_EQ(json_and_trace.status, 0) << json_and_trace.err;
+  EXPECT_EQ(json_and_trace.out, json.out);
+  EXPECT_EQ(read_file(path("trace2.json")), read_file(path("trace.json")));
+
   const auto trace_only = run({"profile-show", report, "--chrome-trace", "-"});
   ASSERT_EQ(trace_only.status, 0) << trace_only.err;
   EXPECT_EQ(nlohmann::json::parse(trace_only.out), trace);

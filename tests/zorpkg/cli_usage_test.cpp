@@ -23,7 +23,7 @@ TEST_F(ZorpkgTest, UsageErrorsExitWithTwo) {
       {"profile", "a.pkg", "--runtime-output", "b", "--clock-hz", "0", "-o", report},
       {"profile", "-", "--runtime-output", "-", "--clock-hz", "1", "-o", report},
       {"validate", "-", "-"},
-      {"profile-show", report, "--json", "--chrome-trace", "t.json"},
+      {"profile-show", report, "--json", "--chrome-trace", "-"},
   };
   for (const auto& arguments : cases) {
     const auto outcome = run(arguments);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <string>
 
 namespace zorpkg {
@@ -121,6 +122,8 @@ TEST(JsonModel, OmittedFieldsTakeTheirDefaults) {
 struct RejectedJson {
   const char* text;
   const char* message;
+
+  friend void PrintTo(const RejectedJson& rejected, std::ostream* out) { *out << rejected.text; }
 };
 
 class JsonModelRejects : public testing::TestWithParam<RejectedJson> {};

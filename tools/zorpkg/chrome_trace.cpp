@@ -1,7 +1,7 @@
 #include "chrome_trace.hpp"
 
 #include "json_encode.hpp"
-#include "json_fields.hpp"
+#include <zor/package/fields.hpp>
 #include "profile_time.hpp"
 
 #include <fmt/format.h>
@@ -24,7 +24,7 @@ Json sample_event(std::uint32_t tile, const zor::CycleSample& sample, std::uint6
   Json args = to_json_value(sample.step);
   args["start_cycle"] = sample.start_cycle;
   args["end_cycle"] = sample.end_cycle;
-  const auto kind = json_fields::enumerator_name(sample.step.kind);
+  const auto kind = zor::fields::enumerator_name(sample.step.kind);
   return Json{{"name", sample.step.operation.empty() ? std::string(kind) : sample.step.operation},
               {"cat", kind},
               {"ph", "X"},

@@ -53,7 +53,7 @@ class InputBytes {
 
 // Writes `bytes` to `path` as a whole: into a temporary file beside it that
 // is renamed into place once complete, so a failure leaves no partial file
-// and an existing file unchanged.
+// and an existing file unchanged. "-" writes standard output directly.
 [[nodiscard]] zor::Result<void> write_output(const std::string& path, std::span<const std::uint8_t> bytes);
 [[nodiscard]] zor::Result<void> write_output(const std::string& path, std::string_view text);
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "json_encode.hpp"
-#include "json_fields.hpp"
+#include <zor/package/fields.hpp>
 
 #include <zor/package/error.hpp>
 #include <zor/package/model.hpp>
@@ -68,9 +68,9 @@ Result<void> decode(const Json& value, Number& out, const JsonPath& path) {
   return {};
 }
 
-template <json_fields::JsonEnum Enum>
+template <zor::fields::Enumeration Enum>
 Result<void> decode(const Json& value, Enum& out, const JsonPath& path) {
-  using Names = json_fields::Enumerators<Enum>;
+  using Names = zor::fields::Enumerators<Enum>;
   if (value.is_string()) {
     const auto& text = value.get_ref<const Json::string_t&>();
     for (const auto& [enumerator, name] : Names::names) {
@@ -87,10 +87,10 @@ Result<void> decode(const Json& value, Enum& out, const JsonPath& path) {
   }
   if (value.is_string()) {
     return std::unexpected(error_at(
-        path, fmt::format("unknown {} \"{}\", expected {}", Names::type_name, value.get_ref<const Json::string_t&>(),
+        path, fmt::format("unknown {} \"{}\", expected {}", Names::name, value.get_ref<const Json::string_t&>(),
                           expected)));
   }
-  return std::unexpected(type_error(path, fmt::format("{} name ({})", Names::type_name, expected), value));
+  return std::unexpected(type_error(path, fmt::format("{} name ({})", Names::name, expected), value));
 }
 
 // Where a record's zero value is not the value of an omitted field.
@@ -106,7 +106,7 @@ inline zor::HostCall initial_value<zor::HostCall>() {
   return call;
 }
 
-template <json_fields::JsonRecord Record>
+template <zor::fields::Record Record>
 Result<void> decode(const Json& value, Record& out, const JsonPath& path);
 
 template <class Element>
@@ -126,12 +126,12 @@ Result<void> decode(const Json& value, std::vector<Element>& out, const JsonPath
   return {};
 }
 
-template <json_fields::JsonRecord Record>
+template <zor::fields::Record Record>
 Result<void> decode(const Json& value, Record& out, const JsonPath& path) {
   if (!value.is_object()) {
     return std::unexpected(type_error(path, "an object", value));
   }
-  constexpr auto& fields = json_fields::RecordFields<Record>::fields;
+  constexpr auto& fields = zor::fields::RecordFields<Record>::fields;
   for (const auto& [key, member_value] : value.items()) {
     const bool known = std::apply([&](const auto&... field) { return ((field.name == key) || ...); }, fields);
     if (!known) {

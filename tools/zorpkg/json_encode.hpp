@@ -2,7 +2,7 @@
 // numbers as integers, byte vectors as lower-case hex, enumerators by name.
 #pragma once
 
-#include "json_fields.hpp"
+#include <zor/package/fields.hpp>
 
 #include <nlohmann/json.hpp>
 
@@ -37,16 +37,16 @@ inline Json encode(const std::vector<std::uint8_t>& bytes) {
 
 // A value outside the enumeration (only an application built in memory can
 // hold one) is written as its number, which decoding then rejects.
-template <json_fields::JsonEnum Enum>
+template <zor::fields::Enumeration Enum>
 Json encode(Enum value) {
-  const auto name = json_fields::enumerator_name(value);
+  const auto name = zor::fields::enumerator_name(value);
   if (name.empty()) {
     return static_cast<std::underlying_type_t<Enum>>(value);
   }
   return name;
 }
 
-template <json_fields::JsonRecord Record>
+template <zor::fields::Record Record>
 Json encode(const Record& record);
 
 template <class Element>
@@ -58,11 +58,11 @@ Json encode(const std::vector<Element>& elements) {
   return array;
 }
 
-template <json_fields::JsonRecord Record>
+template <zor::fields::Record Record>
 Json encode(const Record& record) {
   Json object = Json::object();
   std::apply([&](const auto&... field) { ((object[std::string(field.name)] = encode(record.*field.member)), ...); },
-             json_fields::RecordFields<Record>::fields);
+             zor::fields::RecordFields<Record>::fields);
   return object;
 }
 

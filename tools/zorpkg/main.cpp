@@ -6,10 +6,13 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -110,12 +113,10 @@ int main(int argc, char** argv) {
       "profile-show",
       "Print a profile report: per tile its steps, total cycles and time at the clock rate, and the longest steps");
   profile_show->add_option("REPORT", options.show.report, "Profile report file")->required();
-  auto* json_flag = profile_show->add_flag("--json", options.show.json, "Print the report as JSON instead");
-  profile_show
-      ->add_option("--chrome-trace", options.show.chrome_trace,
-                   "Also write the report in the Trace Event Format (one track per tile, times in microseconds), "
-                   "for Perfetto or chrome://tracing")
-      ->excludes(json_flag);
+  profile_show->add_flag("--json", options.show.json, "Print the report as JSON instead of tables");
+  profile_show->add_option("--chrome-trace", options.show.chrome_trace,
+                           "Also write the report in the Trace Event Format (one track per tile, times in "
+                           "microseconds) for Perfetto or chrome://tracing; with -, only the trace is printed");
 
   try {
     app.parse(argc, argv);
@@ -124,6 +125,10 @@ int main(int argc, char** argv) {
     }
     if (validate->parsed()) {
       check_standard_streams(options.packages, {});
+    }
+    // With --json the report itself goes to standard output.
+    if (profile_show->parsed() && options.show.json) {
+      check_standard_streams({}, {std::string(zorpkg::STANDARD_STREAM), options.show.chrome_trace});
     }
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);

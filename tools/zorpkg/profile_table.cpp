@@ -1,6 +1,6 @@
 #include "profile_table.hpp"
 
-#include "json_fields.hpp"
+#include <zor/package/fields.hpp>
 #include "profile_time.hpp"
 
 #include <fmt/format.h>
@@ -94,7 +94,7 @@ std::string profile_tables(const zor::ProfileReport& report) {
       const auto& sample = tile.samples[index];
       const auto cycles = sample_cycles(sample);
       longest.rows.push_back({std::to_string(tile.physical_tile), std::to_string(sample.step.local_index),
-                              std::string(json_fields::enumerator_name(sample.step.kind)), sample.step.operation,
+                              std::string(zor::fields::enumerator_name(sample.step.kind)), sample.step.operation,
                               sample.step.kernel, std::to_string(cycles), microseconds(cycles, clock_hz)});
     }
   }

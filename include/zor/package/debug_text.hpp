@@ -3,52 +3,78 @@
 // brackets, enumerators by name. Meant for people and failure reports.
 #pragma once
 
+#include <zor/package/fields.hpp>
 #include <zor/package/model.hpp>
 
-#include <concepts>
+#include <cstdint>
 #include <ostream>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <vector>
 
 #include <fmt/ostream.h>
 
 namespace zor {
-
-std::ostream& operator<<(std::ostream& out, ProfileStepKind kind);
-std::ostream& operator<<(std::ostream& out, ExchangeActivityKind kind);
-std::ostream& operator<<(std::ostream& out, const Segment& value);
-std::ostream& operator<<(std::ostream& out, const TileImage& value);
-std::ostream& operator<<(std::ostream& out, const RegionSlice& value);
-std::ostream& operator<<(std::ostream& out, const Binding& value);
-std::ostream& operator<<(std::ostream& out, const HostPage& value);
-std::ostream& operator<<(std::ostream& out, const HostSlice& value);
-std::ostream& operator<<(std::ostream& out, const HostCall& value);
-std::ostream& operator<<(std::ostream& out, const HostExchange& value);
-std::ostream& operator<<(std::ostream& out, const EntryPoint& value);
-std::ostream& operator<<(std::ostream& out, const DeviceConfigWrite& value);
-std::ostream& operator<<(std::ostream& out, const ProfileMetadata& value);
-std::ostream& operator<<(std::ostream& out, const ProfileExchangeActivity& value);
-std::ostream& operator<<(std::ostream& out, const ProfileStep& value);
-std::ostream& operator<<(std::ostream& out, const TileProfilePlan& value);
-std::ostream& operator<<(std::ostream& out, const DebugSymbol& value);
-std::ostream& operator<<(std::ostream& out, const DebugRegion& value);
-std::ostream& operator<<(std::ostream& out, const CycleSample& value);
-std::ostream& operator<<(std::ostream& out, const TileProfile& value);
-std::ostream& operator<<(std::ostream& out, const ProfileReport& value);
-std::ostream& operator<<(std::ostream& out, const Application& value);
-
 namespace detail {
+
+// Quoted, with the escapes a reader of a failure report needs to see every
+// byte: quotes, backslashes and control bytes.
+void write_quoted(std::ostream& out, std::string_view text);
+
 template <class T>
-concept ModelValue =
-    std::same_as<T, ProfileStepKind> || std::same_as<T, ExchangeActivityKind> || std::same_as<T, Segment> ||
-    std::same_as<T, TileImage> || std::same_as<T, RegionSlice> || std::same_as<T, Binding> ||
-    std::same_as<T, HostPage> || std::same_as<T, HostSlice> || std::same_as<T, HostCall> ||
-    std::same_as<T, HostExchange> || std::same_as<T, EntryPoint> || std::same_as<T, DeviceConfigWrite> ||
-    std::same_as<T, ProfileMetadata> || std::same_as<T, ProfileExchangeActivity> ||
-    std::same_as<T, ProfileStep> || std::same_as<T, TileProfilePlan> || std::same_as<T, DebugSymbol> ||
-    std::same_as<T, DebugRegion> || std::same_as<T, CycleSample> || std::same_as<T, TileProfile> ||
-    std::same_as<T, ProfileReport> || std::same_as<T, Application>;
+inline constexpr bool is_list = false;
+template <class T>
+inline constexpr bool is_list<std::vector<T>> = true;
+
+template <class T>
+void write_field_value(std::ostream& out, const T& value) {
+  if constexpr (std::is_same_v<T, std::string>) {
+    write_quoted(out, value);
+  } else if constexpr (std::is_same_v<T, std::uint8_t>) {
+    out << unsigned{value};
+  } else if constexpr (is_list<T>) {
+    out << '[';
+    const char* separator = "";
+    for (const auto& element : value) {
+      out << separator;
+      write_field_value(out, element);
+      separator = ", ";
+    }
+    out << ']';
+  } else {
+    out << value;
+  }
+}
+
 }  // namespace detail
+
+template <fields::Enumeration Enum>
+std::ostream& operator<<(std::ostream& out, Enum value) {
+  const auto name = fields::enumerator_name(value);
+  if (name.empty()) {
+    return out << fields::Enumerators<Enum>::name << '(' << static_cast<unsigned>(value) << ')';
+  }
+  return out << name;
+}
+
+template <fields::Record Record>
+std::ostream& operator<<(std::ostream& out, const Record& record) {
+  out << fields::RecordFields<Record>::name << " {";
+  const char* separator = " ";
+  std::apply(
+      [&](const auto&... field) {
+        ((out << separator << field.name << ": ", detail::write_field_value(out, record.*(field.member)),
+          separator = ", "),
+         ...);
+      },
+      fields::RecordFields<Record>::fields);
+  return out << " }";
+}
 
 }  // namespace zor
 
-template <zor::detail::ModelValue T>
+template <class T>
+  requires zor::fields::Record<T> || zor::fields::Enumeration<T>
 struct fmt::formatter<T, char> : fmt::ostream_formatter {};

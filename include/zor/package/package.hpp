@@ -3,6 +3,7 @@
 
 #include <zor/package/debug_text.hpp>
 #include <zor/package/error.hpp>
+#include <zor/package/fields.hpp>
 #include <zor/package/log.hpp>
 #include <zor/package/model.hpp>
 #include <zor/package/profile.hpp>
