@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fuzzing campaigns with AFL++ on the replay programs of fuzz/.
+# Fuzzing campaigns with AFL++ on the fuzz targets of fuzz/.
 #
 #   fuzz/campaign.sh run TARGET SECONDS   build with instrumentation, ASan and
 #                                         UBSan, then fuzz TARGET for SECONDS
@@ -46,7 +46,7 @@ build_program() {
   cmake --build "$build" --target "fuzz_$target"
 }
 
-stat() {
+fuzzer_stat() {
   sed -n "s/^$1 *: //p" "$campaign/default/fuzzer_stats"
 }
 
@@ -67,8 +67,8 @@ case $action in
     fi
     AFL_AUTORESUME=1 afl-fuzz -i "$seeds" -o "$campaign" -m none -V "$seconds" "${dictionary[@]}" \
       -- "$program"
-    echo "campaign of $target: $(stat execs_done) executions, corpus $(stat corpus_count)," \
-      "$(stat saved_crashes) crashes, $(stat saved_hangs) hangs"
+    echo "campaign of $target: $(fuzzer_stat execs_done) executions, corpus $(fuzzer_stat corpus_count)," \
+      "$(fuzzer_stat saved_crashes) crashes, $(fuzzer_stat saved_hangs) hangs"
     echo "findings: $campaign/default/crashes and $campaign/default/hangs"
     ;;
   minimize)
