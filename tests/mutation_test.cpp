@@ -5,6 +5,7 @@
 // equal. A truncated file is always an error of the message layer, since its
 // segment table promises bytes that are no longer there.
 #include "support/full_application.hpp"
+#include "support/written.hpp"
 
 #include <zor/package/debug_text.hpp>
 
@@ -17,13 +18,7 @@
 namespace zor {
 namespace {
 
-template <class Record>
-std::vector<std::uint8_t> written(const Record& record) {
-  std::vector<std::uint8_t> bytes;
-  const auto status = record.write(bytes);
-  EXPECT_TRUE(status) << status.error();
-  return bytes;
-}
+using test_support::written;
 
 template <class Record>
 void expect_every_bit_flip_reads_soundly(std::vector<std::uint8_t> file) {

@@ -1,5 +1,6 @@
 #include "support/full_application.hpp"
 #include "support/message_bytes.hpp"
+#include "support/written.hpp"
 
 #include <zor/package/debug_text.hpp>
 #include <zor/package/model.hpp>
@@ -24,20 +25,13 @@ using test_support::list_pointer;
 using test_support::struct_pointer;
 using Root = schema::Profile::Builder;
 
-std::vector<std::uint8_t> file_of(const ProfileReport& value) {
-  std::vector<std::uint8_t> bytes;
-  const auto written = value.write(bytes);
-  EXPECT_TRUE(written.has_value()) << written.error();
-  return bytes;
-}
-
 std::vector<std::uint8_t> edited_file(const std::function<void(Root)>& edit) {
-  return test_support::edited<schema::Profile>(file_of(full_profile_report()), edit);
+  return test_support::edited<schema::Profile>(test_support::written(full_profile_report()), edit);
 }
 
 TEST(ProfileFile, AnEmptyReportIsFortyEightFixedBytes) {
   const ProfileReport empty{.clock_hz = 1500000000, .tiles = {}};
-  const auto bytes = file_of(empty);
+  const auto bytes = test_support::written(empty);
   const std::vector<std::uint8_t> expected{
       0x00, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00,
       0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2f, 0x68, 0x59, 0x00, 0x00, 0x00, 0x00,
@@ -59,7 +53,7 @@ TEST(ProfileFile, ReadsBackTheFirstReportAfterAnyPrefix) {
   const auto read = ProfileReport::read(std::span(bytes).subspan(1));
   ASSERT_TRUE(read.has_value()) << read.error();
   EXPECT_EQ(*read, first);
-  EXPECT_EQ(file_of(first), file_of(first));
+  EXPECT_EQ(test_support::written(first), test_support::written(first));
 }
 
 TEST(ProfileFile, ReadsVersionsOneToFiveOnly) {
@@ -136,7 +130,7 @@ TEST(ProfileFile, RefusesFaultyAndHostileFiles) {
       EXPECT_EQ(read.error().debug_text(), file.debug_text) << file.what;
     }
   }
-  const auto bytes = file_of(full_profile_report());
+  const auto bytes = test_support::written(full_profile_report());
   for (std::size_t length = 0; length < bytes.size(); ++length) {
     const auto read = ProfileReport::read(std::span(bytes).first(length));
     ASSERT_FALSE(read.has_value()) << length;

@@ -1,6 +1,7 @@
 #include "support/capture_sink.hpp"
 #include "support/full_application.hpp"
 #include "support/message_bytes.hpp"
+#include "support/written.hpp"
 
 #include <zor/package/debug_text.hpp>
 #include <zor/package/model.hpp>
@@ -27,17 +28,10 @@ using test_support::list_pointer;
 using test_support::struct_pointer;
 using Root = schema::Application::Builder;
 
-std::vector<std::uint8_t> package_of(const Application& application) {
-  std::vector<std::uint8_t> bytes;
-  const auto written = application.write(bytes);
-  EXPECT_TRUE(written.has_value()) << written.error();
-  return bytes;
-}
-
 // The package of `application` after `edit` has changed its message.
 std::vector<std::uint8_t> edited_package(const Application& application,
                                          const std::function<void(schema::Application::Builder)>& edit) {
-  return test_support::edited<schema::Application>(package_of(application), edit);
+  return test_support::edited<schema::Application>(test_support::written(application), edit);
 }
 
 capnp::Text::Reader raw_text(const std::string& bytes) { return {bytes.data(), bytes.size()}; }
@@ -51,7 +45,7 @@ Application minimal_application() {
 
 TEST(ApplicationRead, ReadsBackWhatWasWrittenAndLogsBothEvents) {
   for (const auto& application : {full_application(), minimal_application()}) {
-    const auto bytes = package_of(application);
+    const auto bytes = test_support::written(application);
     const test_support::ScopedCapture capture;
     const auto read = Application::read(bytes);
     ASSERT_TRUE(read.has_value()) << read.error();
@@ -69,7 +63,7 @@ TEST(ApplicationRead, ReadsBackWhatWasWrittenAndLogsBothEvents) {
 
 TEST(ApplicationRead, ReadsFromAnyAlignmentAndIgnoresBytesAfterTheMessage) {
   const auto application = full_application();
-  const auto package = package_of(application);
+  const auto package = test_support::written(application);
   std::vector<std::uint8_t> bytes{0xaa, 0xbb, 0xcc};
   bytes.insert(bytes.end(), package.begin(), package.end());
   bytes.insert(bytes.end(), {0xff, 0xff, 0xff, 0xff, 0xff});
@@ -87,7 +81,7 @@ TEST(ApplicationRead, ReadsALargePackageSpreadOverSeveralSegments) {
   application.tiles.front().segments.push_back(Segment{
       .address = 0x4c000, .memory_size = TILE_MEMORY_SIZE, .data = std::vector<std::uint8_t>(TILE_MEMORY_SIZE, 0x5a),
       .flags = 0});
-  const auto bytes = package_of(application);
+  const auto bytes = test_support::written(application);
   ASSERT_GT(bytes[0], 0) << "the package was expected to need more than one segment";
   const auto read = Application::read(bytes);
   ASSERT_TRUE(read.has_value()) << read.error();
@@ -264,7 +258,7 @@ TEST(ApplicationRead, RefusesHostileInputCleanly) {
 }
 
 TEST(ApplicationRead, RefusesAPackageCutShortAnywhere) {
-  const auto bytes = package_of(minimal_application());
+  const auto bytes = test_support::written(minimal_application());
   for (std::size_t length = 0; length < bytes.size(); ++length) {
     const auto read = Application::read(std::span(bytes).first(length));
     ASSERT_FALSE(read.has_value()) << length;

@@ -1,6 +1,7 @@
 #include "cli_fixture.hpp"
 
 #include "checks.hpp"
+#include "support/written.hpp"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -192,9 +193,7 @@ std::string ZorpkgTest::read_file(const std::string& file) {
 }
 
 std::string ZorpkgTest::bytes_of(const zor::Application& application) {
-  std::vector<std::uint8_t> bytes;
-  const auto written = application.write(bytes);
-  EXPECT_TRUE(written.has_value()) << written.error();
+  const auto bytes = zor::test_support::written(application);
   return {bytes.begin(), bytes.end()};
 }
 
